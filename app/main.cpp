@@ -5,6 +5,7 @@
 #include "app/ending.h"
 #include "app/main_loop.h"
 #include "app/startup.h"
+#include "app/subtitle_dialog.h"
 #include "platform/mpv_player.h"
 #include "platform/qt_toolkit.h"
 
@@ -20,5 +21,6 @@ int main() {
     EndProgram(state);
   }
   if (!StartUp(state)) EndProgram(state);
+  OpenSubtitleDialog(state);
   RunMainLoop(state);
 }

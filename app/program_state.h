@@ -8,6 +8,7 @@
 #include "platform/ui_toolkit.h"
 #include "subtitles/cue_list.h"
 #include "text/text.h"
+#include "translation/translation_config.h"
 
 namespace vokabino {
 
@@ -24,6 +25,14 @@ struct ProgramState {
   bool cueShown = false;
   Text currentLine;     // the English line of the moment; never cleared
   Text translatedLine;  // the French translation of currentLine
+
+  // The translation service, read from the environment at start-up.
+  TranslationConfig translation;
+
+  // Progress strip drawing scale, fixed when the strip is built; 0 before.
+  double pixelsPerSecond = 0;
+  // The pointer's y over the input canvas at the last mouse move, in its pixels.
+  std::int32_t pointerY = 0;
 
   // Activity marks of the main loop; mouse movement resets them.
   std::int64_t idleCount = 0;

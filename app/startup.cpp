@@ -48,6 +48,7 @@ bool ChooseAndOpenVideo(ProgramState& state) {
 
 bool StartUp(ProgramState& state) {
   InitialiseState(state);
+  state.translation = ReadTranslationConfig();
   LoadFonts(*state.toolkit);
   LoadFlagImages(*state.toolkit);
   return ChooseAndOpenVideo(state);

@@ -208,6 +208,8 @@ bool MpvPlayer::PlayInWindow(VideoHandle handle, std::uintptr_t nativeWindow) {
   if (const char* ao = std::getenv("VOKABINO_MPV_AO"); ao && *ao)
     mpv_set_option_string(mpv.get(), "ao", ao);
   mpv_set_option_string(mpv.get(), "force-window", "yes");
+  if (const char* log = std::getenv("VOKABINO_MPV_LOG"); log && *log)
+    mpv_set_option_string(mpv.get(), "log-file", log);
   if (mpv_initialize(mpv.get()) < 0) return false;
   if (!LoadFile(mpv.get(), video->path) || !WaitForFileLoaded(mpv.get(), kOpenTimeoutSeconds))
     return false;

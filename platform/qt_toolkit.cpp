@@ -120,7 +120,20 @@ class QtCanvas final : public QWidget {
   }
   bool Drawn() const { return drawn_; }
   void MarkDrawn() { drawn_ = true; }
-  void HostNative() { hostsNative_ = true; }
+  // A canvas lent to a video renderer is left alone by Qt's painting: no
+  // backing store flushes over the frames the renderer puts there.
+  void HostNative() {
+    hostsNative_ = true;
+    setAttribute(Qt::WA_NativeWindow);
+    setAttribute(Qt::WA_DontCreateNativeAncestors);
+    setAttribute(Qt::WA_PaintOnScreen);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setUpdatesEnabled(false);
+  }
+  QPaintEngine* paintEngine() const override {
+    return hostsNative_ ? nullptr : QWidget::paintEngine();
+  }
 
  protected:
   void paintEvent(QPaintEvent*) override {
@@ -573,9 +586,15 @@ int QtToolkit::WidgetTop(int number) {
 std::uintptr_t QtToolkit::WidgetNativeHandle(int number) {
   WidgetEntry* entry = FindWidget(number);
   if (!entry) return 0;
-  if (entry->canvas) entry->canvas->HostNative();
-  entry->widget->setAttribute(Qt::WA_NativeWindow);
-  entry->widget->setAttribute(Qt::WA_DontCreateNativeAncestors);
+  if (entry->canvas) {
+    entry->canvas->HostNative();
+    // Shown above the other canvases so the picture is seen; input still
+    // goes to the canvas made first, by the toolkit's own routing.
+    entry->canvas->raise();
+  } else {
+    entry->widget->setAttribute(Qt::WA_NativeWindow);
+    entry->widget->setAttribute(Qt::WA_DontCreateNativeAncestors);
+  }
   return static_cast<std::uintptr_t>(entry->widget->winId());
 }
 

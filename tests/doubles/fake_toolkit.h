@@ -61,7 +61,7 @@ struct FakeFont {
   bool bold = false, highQuality = false;
 };
 
-class FakeToolkit final : public UiToolkit {
+class FakeToolkit : public UiToolkit {
  public:
   // Every call that matters to ordering is appended here as a short line,
   // shared with the scripted player when both are given the same log.

@@ -42,3 +42,76 @@ finish() {
   echo "$passed passed, $failed failed"
   [ "$failed" -eq 0 ]
 }
+
+video_title='Veuillez choisir le fichier vid.+ ouvrir'
+dialog_title='lection des sous-titres$'
+
+# Makes a clip of $2 seconds at 23.976 frames a second, plain navy with a
+# tone, at path $1 (size $3, default 1280x720).
+make_clip() {
+  ffmpeg -loglevel error -y -f lavfi -i "color=c=0x102060:size=${3:-1280x720}:rate=24000/1001" \
+    -f lavfi -i sine=frequency=440 -t "$2" -c:v libx264 -pix_fmt yuv420p -c:a aac "$1"
+}
+
+# Answers the video requester with a typed path.
+choose_video() {
+  wait_window "^$video_title\$" || return 1
+  sleep 0.5
+  xdotool search --name "^$video_title\$" windowactivate --sync type --delay 5 "$1" 2>/dev/null
+  local _
+  for _ in 1 2 3; do
+    sleep 0.7
+    xdotool search --onlyvisible --name "^$video_title\$" >/dev/null 2>&1 || return 0
+    xdotool key Return
+  done
+}
+
+# Sets X, Y, WIDTH, HEIGHT to the client area of the first visible window
+# named $1, in screen pixels.
+client_area() {
+  local id info
+  id=$(xdotool search --onlyvisible --name "$1" | head -n1)
+  [ -n "$id" ] || return 1
+  info=$(xwininfo -id "$id")
+  X=$(sed -n 's/.*Absolute upper-left X: *//p' <<<"$info")
+  Y=$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$info")
+  WIDTH=$(sed -n 's/.*Width: *//p' <<<"$info")
+  HEIGHT=$(sed -n 's/.*Height: *//p' <<<"$info")
+}
+
+# Clicks at x, y of the client area of the first window named $1.
+click_in() {
+  client_area "$1" || return 1
+  xdotool mousemove $((X + $2)) $((Y + $3)) sleep 0.2 click 1
+}
+
+# Types $1 into the subtitle dialog's path field and confirms.
+confirm_subtitles() {
+  wait_window "$dialog_title" || return 1
+  sleep 0.3
+  click_in "$dialog_title" 200 55
+  xdotool type --delay 5 "$1"
+  sleep 0.2
+  click_in "$dialog_title" 80 95
+}
+
+# Prints the client width and height of the playback window.
+player_size() {
+  client_area '^Vokabino beta 1.0$' || return 1
+  echo "$WIDTH $HEIGHT"
+}
+
+# Reads one key=value line of shot_stats.py output into a shell variable.
+stat_of() {
+  sed -n "s/^$1=//p" <<<"$2"
+}
+
+# Waits up to $2 seconds (default 10) until no visible window matches $1.
+wait_gone() {
+  local name=$1 limit=${2:-10} i
+  for ((i = 0; i < limit * 10; i++)); do
+    xdotool search --onlyvisible --name "$name" >/dev/null 2>&1 || return 0
+    sleep 0.1
+  done
+  return 1
+}

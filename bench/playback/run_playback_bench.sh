@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Playback cost of Vokabino's platform layer against the mpv command-line
+# player: the same generated 1080p file, the same outputs (vo=x11, ao=null),
+# the same Xvfb, alternating runs. Prints CPU seconds and peak memory.
+# usage: run_playback_bench.sh HARNESS [RUNS] [SECONDS]
+set -eu
+harness=$1
+runs=${2:-3}
+seconds=${3:-20}
+here=$(cd "$(dirname "$0")" && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+ffmpeg -loglevel error -y -f lavfi -i "testsrc2=size=1920x1080:rate=24000/1001" \
+  -f lavfi -i sine=frequency=440 -t $((seconds + 5)) -c:v libx264 -preset veryfast \
+  -pix_fmt yuv420p -c:a aac "$work/1080p.mp4"
+
+measure() {  # label command... ; prints "label cpu_seconds max_rss_kb"
+  local label=$1
+  shift
+  /usr/bin/time -f "%U %S %M" -o "$work/time.txt" "$@" >/dev/null 2>&1 || true
+  read -r user sys rss <"$work/time.txt"
+  echo "$label $(awk -v u="$user" -v s="$sys" 'BEGIN {print u + s}') $rss"
+}
+
+inside() {
+  export VOKABINO_MPV_VO=x11 VOKABINO_MPV_AO=null
+  for i in $(seq "$runs"); do
+    measure vokabino "$harness" "$work/1080p.mp4" "$seconds"
+    measure mpv mpv --no-config --vo=x11 --ao=null --length="$seconds" --keep-open=no \
+      --fullscreen "$work/1080p.mp4"
+  done
+  "$harness" "$work/1080p.mp4" 10 paused
+}
+export -f measure inside
+export harness runs seconds work
+"$here/../../tests/e2e/with_x.sh" -s 1920x1080 bash -c inside | tee "$work/results.txt"
+awk '/^vokabino/ {vc+=$2; vm=($3>vm?$3:vm); n++} /^mpv/ {mc+=$2; mm=($3>mm?$3:mm)}
+     END {printf "CPU ratio %.3f (vokabino %.2f s, mpv %.2f s per run); peak memory ratio %.3f (%d KiB vs %d KiB)\n",
+          vc/mc, vc/n, mc/n, vm/mm, vm, mm}' "$work/results.txt"
