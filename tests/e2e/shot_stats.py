@@ -1,10 +1,11 @@
 #!/usr/bin/env python3
 """Pixel facts about a region of a screenshot, for the end-to-end scripts.
 
-usage: shot_stats.py SHOT.png X0 Y0 X1 Y1
+usage: shot_stats.py SHOT.png X0 Y0 X1 Y1 [R,G,B]
 Prints key=value lines: the number of near-white pixels and their bounding
-box, the number of pixels of exactly the key colour (0,255,0), and the most
-common colour in the region.
+box, the number of pixels of exactly the key colour (0,255,0), the most
+common colour in the region, and with R,G,B the number of pixels of exactly
+that colour.
 """
 import collections
 import subprocess
@@ -31,6 +32,7 @@ def read_ppm(png):
 def main():
     png = sys.argv[1]
     x0, y0, x1, y1 = (int(v) for v in sys.argv[2:6])
+    wanted = tuple(int(v) for v in sys.argv[6].split(",")) if len(sys.argv) > 6 else None
     width, height, pixels = read_ppm(png)
     x0, y0 = max(0, x0), max(0, y0)
     x1, y1 = min(width, x1), min(height, y1)
@@ -56,6 +58,8 @@ def main():
     print(f"key={key}")
     print("white_box=" + (" ".join(str(v) for v in box) if white else "none"))
     print("common=%d,%d,%d" % common)
+    if wanted:
+        print(f"match={colours[wanted]}")
 
 
 if __name__ == "__main__":

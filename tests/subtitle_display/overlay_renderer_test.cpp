@@ -29,14 +29,18 @@ std::vector<std::string> Picture(const std::vector<DrawOp>& ops) {
     switch (op.kind) {
       case DrawOp::Begin: lines.push_back("begin " + std::to_string(op.value)); break;
       case DrawOp::End: lines.push_back("end"); break;
-      case DrawOp::Fill: lines.push_back("fill " + at + " " + size + " " + Colour(op.colour)); break;
+      case DrawOp::Fill:
+        lines.push_back("fill " + at + " " + size + " " + Colour(op.colour));
+        break;
       case DrawOp::Mode:
-        lines.push_back(op.value == static_cast<int>(DrawingMode::TransparentText) ? "mode text"
-                                                                                    : "mode images");
+        lines.push_back(op.value == static_cast<int>(DrawingMode::TransparentText)
+                            ? "mode text"
+                            : "mode images");
         break;
       case DrawOp::Font: lines.push_back("font " + std::to_string(op.value)); break;
       case DrawOp::Text:
-        if (!op.text.empty()) lines.push_back("text " + at + " " + Colour(op.colour) + " " + op.text);
+        if (!op.text.empty())
+          lines.push_back("text " + at + " " + Colour(op.colour) + " " + op.text);
         break;
       case DrawOp::Image:
         lines.push_back("image " + std::to_string(op.value) + " " + at + " " + size);
