@@ -1,6 +1,7 @@
 #include "platform/mpv_player.h"
 
 #include <mpv/client.h>
+#include <malloc.h>
 #include <sys/stat.h>
 
 #include <chrono>
@@ -183,6 +184,9 @@ VideoHandle MpvPlayer::OpenVideo(const Text& path) {
   video->path = file;
   video->frames = ReadFrameCount(probe.get());
   videos_.push_back(std::move(video));
+  // The probe's decoder threads leave their heaps behind; hand them back.
+  probe.reset();
+  malloc_trim(0);
   return static_cast<VideoHandle>(videos_.size());
 }
 

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 namespace vokabino {
@@ -24,8 +25,10 @@ bool SetNonBlocking(int fd) {
   return flags >= 0 && fcntl(fd, F_SETFL, flags | O_NONBLOCK) == 0;
 }
 
-// Runs in the child between fork and exec: async-signal-safe calls only.
-[[noreturn]] void ExecStage(int stdinFd, int stdoutFd, int errorFd, char* const* argv) {
+// Runs in the child between fork and exec: async-signal-safe calls only (the
+// service has other threads, whose locks the child may have inherited held).
+[[noreturn]] void ExecStage(int stdinFd, int stdoutFd, int errorFd, const char* program,
+                            char* const* argv) {
   if (dup2(stdinFd, STDIN_FILENO) < 0 || dup2(stdoutFd, STDOUT_FILENO) < 0) {
     const int error = errno;
     [[maybe_unused]] ssize_t ignored = write(errorFd, &error, sizeof error);
@@ -38,16 +41,38 @@ bool SetNonBlocking(int fd) {
   sigset_t none;
   sigemptyset(&none);
   sigprocmask(SIG_SETMASK, &none, nullptr);
-  signal(SIGPIPE, SIG_DFL);
-  execvp(argv[0], argv);
+  struct sigaction defaultAction = {};
+  defaultAction.sa_handler = SIG_DFL;
+  sigaction(SIGPIPE, &defaultAction, nullptr);
+  execv(program, argv);
   const int error = errno;
   [[maybe_unused]] ssize_t ignored = write(errorFd, &error, sizeof error);
   _exit(127);
 }
 
+// The file execvp would run for name, found in the parent (execvp itself is not
+// safe between fork and exec in a threaded process). A name with "/" is used as
+// it is; one not found is returned unchanged, so exec reports ENOENT.
+std::string ResolveProgram(const std::string& name) {
+  if (name.find('/') != std::string::npos) return name;
+  const char* path = std::getenv("PATH");
+  std::string_view directories = path != nullptr ? path : "/usr/local/bin:/usr/bin:/bin";
+  while (true) {
+    const std::size_t colon = directories.find(':');
+    std::string candidate(directories.substr(0, colon));
+    if (candidate.empty()) candidate.push_back('.');  // an empty entry means the current directory
+    candidate += '/';
+    candidate.append(name);
+    if (access(candidate.c_str(), X_OK) == 0) return candidate;
+    if (colon == std::string_view::npos) return name;
+    directories.remove_prefix(colon + 1);
+  }
+}
+
 // Starts one stage reading stdinFd and writing stdoutFd. Returns its pid, or -1
 // with error set.
 pid_t StartStage(const StageCommand& command, int stdinFd, int stdoutFd, std::string& error) {
+  const std::string program = ResolveProgram(command.front());
   std::vector<char*> argv;
   for (const std::string& word : command) argv.push_back(const_cast<char*>(word.c_str()));
   argv.push_back(nullptr);
@@ -58,7 +83,7 @@ pid_t StartStage(const StageCommand& command, int stdinFd, int stdoutFd, std::st
     return -1;
   }
   const pid_t pid = fork();
-  if (pid == 0) ExecStage(stdinFd, stdoutFd, report[1], argv.data());
+  if (pid == 0) ExecStage(stdinFd, stdoutFd, report[1], program.c_str(), argv.data());
   close(report[1]);
   if (pid < 0) {
     error = std::string("fork: ") + std::strerror(errno);

@@ -3,9 +3,11 @@
 namespace vokabino {
 namespace {
 
+// U+E000 in UTF-8: stands for "^" while a line is inside Apertium.
+constexpr std::string_view kCaretStandIn = "\xEE\x80\x80";
+
 bool IsApertiumSpecial(char c) {
   switch (c) {
-    case '^':
     case '$':
     case '[':
     case ']':
@@ -42,6 +44,18 @@ std::string EscapeForApertium(std::string_view utf8) {
   std::string escaped;
   escaped.reserve(utf8.size() + utf8.size() / 8);
   for (char c : utf8) {
+    if (c == '^') {
+      escaped += '[';
+      escaped += kCaretStandIn;
+      escaped += ']';
+      continue;
+    }
+    if (c == '~' || c == '#') {
+      escaped += '[';
+      escaped += c;
+      escaped += ']';
+      continue;
+    }
     if (IsApertiumSpecial(c)) escaped += '\\';
     escaped += c;
   }
@@ -54,6 +68,12 @@ std::string UnescapeApertiumOutput(std::string_view utf8) {
   for (std::size_t i = 0; i < utf8.size(); ++i) {
     if (utf8[i] == '\\') {
       if (++i == utf8.size()) break;
+    } else if (utf8[i] == '[' || utf8[i] == ']') {
+      continue;
+    } else if (utf8.substr(i, kCaretStandIn.size()) == kCaretStandIn) {
+      plain += '^';
+      i += kCaretStandIn.size() - 1;
+      continue;
     }
     plain += utf8[i];
   }

@@ -10,21 +10,26 @@ namespace {
 // analyser; without it lt-proc keeps the final "." waiting for more input.
 std::string FramedForApertium(std::string_view utf8) { return EscapeForApertium(utf8) + " "; }
 
-// Runs one line through pipeline; on failure restarts it and tries once more.
+// Runs one line through pipeline. A pipeline that died is restarted and the line
+// tried once more; one that timed out is restarted (its stream is out of step)
+// but the line is not tried again, since the line itself is the likely cause and
+// a second try would only double the wait.
 std::optional<std::string> RunWithOneRetry(ApertiumPipeline& pipeline, const std::string& input,
                                            std::chrono::milliseconds timeout,
                                            ApertiumOutcome& outcome) {
   for (int attempt = 0; attempt < 2; ++attempt) {
     LineResult result = RunPipelineLine(pipeline, input, timeout);
     if (result.outcome == LineOutcome::Done) return std::move(result.output);
+    const bool timedOut = result.outcome == LineOutcome::TimedOut;
     outcome.problem += (outcome.problem.empty() ? "" : "; ") + pipeline.label +
-                       (result.outcome == LineOutcome::TimedOut ? " timed out" : " died");
+                       (timedOut ? " timed out" : " died");
     const std::string error = StartPipeline(pipeline);
     ++outcome.restarts;
     if (!error.empty()) {
       outcome.problem += "; restart failed: " + error;
       return std::nullopt;
     }
+    if (timedOut) return std::nullopt;
   }
   return std::nullopt;
 }

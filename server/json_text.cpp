@@ -142,8 +142,10 @@ bool SkipValue(JsonCursor& c, int depth) {
     std::string ignored;
     return ReadString(c, ignored);
   }
-  if (first == '{') return ++c.at, SkipContainer(c, '}', true, depth);
-  if (first == '[') return ++c.at, SkipContainer(c, ']', false, depth);
+  if (first == '{' || first == '[') {
+    ++c.at;
+    return SkipContainer(c, first == '{' ? '}' : ']', first == '{', depth);
+  }
   // Numbers, true, false, null: a run of the characters they are made of.
   const std::size_t start = c.at;
   while (c.at < c.text.size()) {

@@ -19,6 +19,8 @@ QueryProblem DecodeInto(std::string_view value, std::string& out) {
   out.clear();
   out.reserve(value.size());
   for (std::size_t i = 0; i < value.size(); ++i) {
+    // A raw zero byte never comes through the HTTP side, but no value may hold one.
+    if (value[i] == '\0') return QueryProblem::ZeroByte;
     if (value[i] != '%') {
       out += value[i];
       continue;

@@ -50,7 +50,7 @@ inline constexpr std::size_t kMaxQueryBytes = 4096;
 
 // Decodes one value: "%" and two hexadecimal digits (either case) give that byte;
 // every other byte, "+" included, stands for itself. Fails (nullopt) on a "%"
-// without two hexadecimal digits after it and on "%00".
+// without two hexadecimal digits after it, on "%00" and on a raw zero byte.
 std::optional<std::string> DecodeQueryValue(std::string_view value);
 
 // Parses the raw query (the part after "?", without it). Parameters other than the

@@ -24,12 +24,19 @@ measure() {  # label command... ; prints "label cpu_seconds max_rss_kb"
 
 inside() {
   export VOKABINO_MPV_VO=x11 VOKABINO_MPV_AO=null
+  # The client size a maximised window gets on this screen.
+  "$harness" plain "$work/1080p.mp4" 3 &
+  sleep 2
+  client=$(xwininfo -name harness 2>/dev/null | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')
+  wait
   for i in $(seq "$runs"); do
-    measure vokabino "$harness" "$work/1080p.mp4" "$seconds"
+    measure vokabino "$harness" plain "$work/1080p.mp4" "$seconds"
+    # The same picture size as the maximised player's client area, so both
+    # scale the frames alike.
     measure mpv mpv --no-config --vo=x11 --ao=null --length="$seconds" --keep-open=no \
-      --fullscreen "$work/1080p.mp4"
+      --geometry="${client:-1920x1061}" "$work/1080p.mp4"
   done
-  "$harness" "$work/1080p.mp4" 10 paused
+  "$harness" paused "$work/1080p.mp4" 10
 }
 export -f measure inside
 export harness runs seconds work
