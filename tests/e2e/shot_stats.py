@@ -3,7 +3,7 @@
 
 usage: shot_stats.py SHOT.png X0 Y0 X1 Y1 [R,G,B]
 Prints key=value lines: the number of near-white pixels and their bounding
-box, the number of pixels of exactly the key colour (0,255,0), the most
+box, the number of clearly red pixels (flag stripes), the number of pixels of exactly the key colour (0,255,0), the most
 common colour in the region, and with R,G,B the number of pixels of exactly
 that colour.
 """
@@ -38,6 +38,7 @@ def main():
     x1, y1 = min(width, x1), min(height, y1)
     white = 0
     key = 0
+    red = 0
     box = [None, None, None, None]
     colours = collections.Counter()
     for y in range(y0, y1):
@@ -47,6 +48,8 @@ def main():
             colours[(r, g, b)] += 1
             if r == 0 and g == 255 and b == 0:
                 key += 1
+            if r > 140 and g < 90 and b < 100:
+                red += 1
             if r > 235 and g > 235 and b > 235:
                 white += 1
                 box[0] = x if box[0] is None else min(box[0], x)
@@ -56,6 +59,7 @@ def main():
     common = colours.most_common(1)[0][0] if colours else (0, 0, 0)
     print(f"white={white}")
     print(f"key={key}")
+    print(f"red={red}")
     print("white_box=" + (" ".join(str(v) for v in box) if white else "none"))
     print("common=%d,%d,%d" % common)
     if wanted:
