@@ -126,7 +126,10 @@ QueryParse ParseTranslationQuery(std::string_view raw) {
     std::string_view bestKey;
     for (std::string_view key : kKnownKeys) {
       if (key == "text") continue;
-      const std::string marker = "&" + std::string(key) + "=";
+      // Built in steps: GCC 12 at -O3 warns falsely about the one-expression form.
+      std::string marker = "&";
+      marker += key;
+      marker += '=';
       const std::size_t at = rest.rfind(marker);
       if (at != std::string_view::npos && (best == std::string_view::npos || at > best)) {
         best = at;

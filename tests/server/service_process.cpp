@@ -57,7 +57,7 @@ bool StartService(ServiceProcess& service, const std::vector<std::string>& envir
   std::vector<char*> envp;
   for (std::string& entry : env) envp.push_back(entry.data());
   envp.push_back(nullptr);
-  std::string program = VOKABINO_TRANSLATE_PATH;
+  std::string program = service.program.empty() ? VOKABINO_TRANSLATE_PATH : service.program;
   std::string portArg = "--port";
   std::string zero = "0";
   char* argv[] = {program.data(), portArg.data(), zero.data(), nullptr};

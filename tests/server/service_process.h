@@ -17,6 +17,8 @@
 namespace vokabino::testing_support {
 
 struct ServiceProcess {
+  std::string program;  // executable to start; empty for this build's
+                        // (VOKABINO_TRANSLATE_PATH)
   pid_t pid = -1;
   int port = 0;
   std::thread logReader;
@@ -29,7 +31,7 @@ struct ServiceProcess {
   ~ServiceProcess();  // kills it (SIGKILL) if still running
 };
 
-// Starts the service with "--port 0" and the given extra environment entries
+// Starts service.program with "--port 0" and the given extra environment entries
 // ("NAME=value") and waits for its "ready on" line. False (with the log so far in
 // service.log) when it exits or is not ready within the time given.
 bool StartService(ServiceProcess& service, const std::vector<std::string>& environment = {},
