@@ -10,17 +10,8 @@ seconds=${3:-20}
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-ffmpeg -loglevel error -y -f lavfi -i "testsrc2=size=1920x1080:rate=24000/1001" \
-  -f lavfi -i sine=frequency=440 -t $((seconds + 5)) -c:v libx264 -preset veryfast \
-  -pix_fmt yuv420p -c:a aac "$work/1080p.mp4"
-
-measure() {  # label command... ; prints "label cpu_seconds max_rss_kb"
-  local label=$1
-  shift
-  /usr/bin/time -f "%U %S %M" -o "$work/time.txt" "$@" >/dev/null 2>&1 || true
-  read -r user sys rss <"$work/time.txt"
-  echo "$label $(awk -v u="$user" -v s="$sys" 'BEGIN {print u + s}') $rss"
-}
+. "$here/bench_lib.sh"
+make_1080p_clip
 
 inside() {
   export VOKABINO_MPV_VO=x11 VOKABINO_MPV_AO=null

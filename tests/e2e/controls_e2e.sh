@@ -4,11 +4,8 @@
 # loopback translation service. VOKABINO names the player binary.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
-if [ -z "${DISPLAY:-}" ] || [ "${1:-}" = "" ]; then
-  exec "$here/with_x.sh" "$here/controls_e2e.sh" run
-fi
-
 . "$here/lib.sh"
+run_scenarios "$here/controls_e2e.sh" "${1:-}" pause-and-seek
 work=$(mktemp -d)
 cd "$work"
 shots=${E2E_SHOTS:-$work}
@@ -20,16 +17,7 @@ export VOKABINO_TRANSLATION_HOST="127.0.0.1:$(cat "$work/port")"
 
 make_clip "$work/clip.mp4" 40
 printf '1\r\n00:00:01,000 --> 00:00:20,000\r\nHello there\r\n\r\n2\r\n00:00:25,000 --> 00:00:35,000\r\nThe weather is nice today, my friend\r\n' >"$work/clip.srt"
-"$VOKABINO" 2>"$work/stderr.txt" &
-pid=$!
-choose_video "$work/clip.mp4"
-confirm_subtitles "$work/clip.srt"
-wait_window '^Vokabino beta 1.0$' 10
-wait_gone "$dialog_title" 5
-read -r W H < <(player_size)
-client_area '^Vokabino beta 1.0$'
-top=$Y
-band="0 $((H - 210)) $W $((H - 60))"
+start_player "$work/clip.mp4" "$work/clip.srt"
 sleep 2
 
 # Space while playing: pause, and the French line under the English one.

@@ -5,16 +5,9 @@
 # VOKABINO names the player binary.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
-all="empty-video directory-video truncated-video vanished-subtitles service-down service-silent terminate"
-if [ -z "${DISPLAY:-}" ] || [ "${1:-}" = "" ]; then
-  rc=0
-  for scenario in ${SCENARIOS:-$all}; do
-    "$here/with_x.sh" "$here/faults_e2e.sh" "$scenario" || rc=1
-  done
-  exit $rc
-fi
-
 . "$here/lib.sh"
+run_scenarios "$here/faults_e2e.sh" "${1:-}" empty-video directory-video truncated-video \
+  vanished-subtitles service-down service-silent terminate
 work=$(mktemp -d)
 cd "$work"
 shots=${E2E_SHOTS:-$work}
@@ -25,17 +18,6 @@ close_player() {
   xdotool search --name '^Vokabino beta 1.0$' windowactivate --sync key alt+F4 2>/dev/null
   check "the close box ends the program" wait_exit "$pid" 10
   check "with status 0" test "$exit_status" -eq 0
-}
-# Starts the player on clip.mp4 with the given subtitle file and waits for it.
-start_playing() {
-  "$VOKABINO" 2>"$work/stderr.txt" &
-  pid=$!
-  choose_video "$work/clip.mp4"
-  confirm_subtitles "$1"
-  wait_window '^Vokabino beta 1.0$' 10
-  wait_gone "$dialog_title" 5
-  read -r W H < <(player_size)
-  band="0 $((H - 210)) $W $((H - 60))"
 }
 # Red flag pixels in the overlay band now: the paused view is drawn.
 flag_pixels() {
@@ -84,7 +66,7 @@ truncated-video)
     -movflags +faststart "$work/whole.mp4"
   head -c $(($(stat -c %s "$work/whole.mp4") * 35 / 100)) "$work/whole.mp4" >"$work/clip.mp4"
   long_srt "$work/clip.srt"
-  start_playing "$work/clip.srt"
+  start_player "$work/clip.mp4" "$work/clip.srt"
   check "a truncated video still plays" kill -0 "$pid"
   # Its picture ends after about 3.5 s; then it stands stopped at the start.
   sleep 6
@@ -128,7 +110,7 @@ service-down | service-silent)
     port=$(cat "$work/port")
   fi
   export VOKABINO_TRANSLATION_HOST="127.0.0.1:$port"
-  start_playing "$work/clip.srt"
+  start_player "$work/clip.mp4" "$work/clip.srt"
   sleep 2
   before=$(date +%s)
   xdotool key space
@@ -153,7 +135,7 @@ service-down | service-silent)
 terminate)
   make_clip "$work/clip.mp4" 20 640x360
   long_srt "$work/clip.srt"
-  start_playing "$work/clip.srt"
+  start_player "$work/clip.mp4" "$work/clip.srt"
   sleep 1
   kill -TERM "$pid"
   check "SIGTERM ends the program" wait_exit "$pid" 10

@@ -115,3 +115,34 @@ wait_gone() {
   done
   return 1
 }
+
+# At the top of a scenario script: outside an X session (or with no scenario
+# named), runs the script once per scenario, each in its own X session, and
+# exits with the overall result; inside one, returns so the script runs the
+# scenario named by its argument. SCENARIOS in the environment picks some.
+# usage: run_scenarios "$0" "${1:-}" scenario...
+run_scenarios() {
+  local script=$1 chosen=$2 rc=0 scenario
+  shift 2
+  [ -n "${DISPLAY:-}" ] && [ -n "$chosen" ] && return 0
+  for scenario in ${SCENARIOS:-$*}; do
+    "$(dirname "$script")/with_x.sh" "$script" "$scenario" || rc=1
+  done
+  exit $rc
+}
+
+# Starts the player ($VOKABINO) on video $1 with subtitles $2 through the
+# requester and the dialog. Sets pid, W and H (the playback window's client
+# size), top (its screen row) and band (the overlay's rows for shot_stats.py).
+start_player() {
+  "$VOKABINO" 2>"$work/stderr.txt" &
+  pid=$!
+  choose_video "$1"
+  confirm_subtitles "$2"
+  wait_window '^Vokabino beta 1.0$' 10
+  wait_gone "$dialog_title" 5
+  read -r W H < <(player_size)
+  client_area '^Vokabino beta 1.0$'
+  top=$Y
+  band="0 $((H - 210)) $W $((H - 60))"
+}

@@ -3,15 +3,8 @@
 # gets its own X session. VOKABINO names the player binary.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
-if [ -z "${DISPLAY:-}" ] || [ "${1:-}" = "" ]; then
-  rc=0
-  for scenario in subtitles cancel; do
-    "$here/with_x.sh" "$here/player_e2e.sh" "$scenario" || rc=1
-  done
-  exit $rc
-fi
-
 . "$here/lib.sh"
+run_scenarios "$here/player_e2e.sh" "${1:-}" subtitles cancel
 work=$(mktemp -d)
 cd "$work"
 shots=${E2E_SHOTS:-$work}

@@ -4,17 +4,8 @@
 # VOKABINO names the player binary.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
-if [ -z "${DISPLAY:-}" ] || [ "${1:-}" = "" ] || [ "${1:-}" = "cancel-only" ]; then
-  scenarios="cancel unopenable"
-  [ "${1:-}" = "cancel-only" ] && scenarios=cancel
-  rc=0
-  for scenario in $scenarios; do
-    "$here/with_x.sh" "$here/startup_e2e.sh" "$scenario" || rc=1
-  done
-  exit $rc
-fi
-
 . "$here/lib.sh"
+run_scenarios "$here/startup_e2e.sh" "${1:-}" cancel unopenable
 work=$(mktemp -d)
 cd "$work"
 title='Veuillez choisir le fichier vid.+ ouvrir'

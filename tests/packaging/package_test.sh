@@ -35,7 +35,7 @@ fi
 check "the package installs with dpkg" dpkg -i "$deb"
 export HOME="$work/home" XDG_CACHE_HOME="$work/cache"
 mkdir -p "$HOME"
-VOKABINO=/usr/bin/vokabino "$e2e/startup_e2e.sh" cancel-only
+SCENARIOS=cancel VOKABINO=/usr/bin/vokabino "$e2e/startup_e2e.sh"
 check "the installed vokabino passes the cancel check" test $? -eq 0
 check "it made its cache folder" test -d "$XDG_CACHE_HOME/vokabino"
 check "the package removes cleanly" dpkg -r vokabino
