@@ -2,9 +2,10 @@
 
 #include <dirent.h>
 
+#include <algorithm>
+
 #include <cstdlib>
 #include <fstream>
-#include <map>
 #include <sstream>
 #include <string>
 
@@ -47,34 +48,38 @@ int ThreadCount(pid_t pid) {
   return static_cast<int>(NumberField("/proc/" + std::to_string(pid) + "/status", "Threads"));
 }
 
-std::vector<pid_t> DescendantPids(pid_t root) {
-  std::multimap<pid_t, pid_t> childrenOf;
-  if (DIR* proc = opendir("/proc")) {
-    while (dirent* entry = readdir(proc)) {
-      const pid_t pid = std::atoi(entry->d_name);
-      if (pid <= 0) continue;
-      std::ifstream stat("/proc/" + std::string(entry->d_name) + "/stat");
-      std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
-      // "pid (comm) state ppid ...": comm may hold spaces, so read after the last ")".
-      const std::size_t close = text.rfind(')');
-      if (close == std::string::npos) continue;
-      std::istringstream rest(text.substr(close + 1));
-      std::string state;
-      pid_t ppid = 0;
-      rest >> state >> ppid;
-      if (state != "Z") childrenOf.emplace(ppid, pid);
-    }
-    closedir(proc);
+std::vector<pid_t> ChildPids(pid_t parent) {
+  std::vector<pid_t> children;
+  DIR* proc = opendir("/proc");
+  if (proc == nullptr) return children;
+  while (dirent* entry = readdir(proc)) {
+    const pid_t pid = std::atoi(entry->d_name);
+    if (pid <= 0) continue;
+    std::ifstream stat("/proc/" + std::string(entry->d_name) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    // "pid (comm) state ppid ...": comm may hold spaces, so read after the last ")".
+    const std::size_t close = text.rfind(')');
+    if (close == std::string::npos) continue;
+    std::istringstream rest(text.substr(close + 1));
+    std::string state;
+    pid_t ppid = 0;
+    rest >> state >> ppid;
+    if (ppid == parent && state != "Z") children.push_back(pid);
   }
+  closedir(proc);
+  std::sort(children.begin(), children.end());
+  return children;
+}
+
+std::vector<pid_t> DescendantPids(pid_t root) {
   std::vector<pid_t> found;
   std::vector<pid_t> toVisit = {root};
   while (!toVisit.empty()) {
     const pid_t parent = toVisit.back();
     toVisit.pop_back();
-    const auto [first, last] = childrenOf.equal_range(parent);
-    for (auto child = first; child != last; ++child) {
-      found.push_back(child->second);
-      toVisit.push_back(child->second);
+    for (const pid_t child : ChildPids(parent)) {
+      found.push_back(child);
+      toVisit.push_back(child);
     }
   }
   return found;

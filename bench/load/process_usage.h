@@ -24,6 +24,8 @@ std::int64_t ProportionalKilobytes(pid_t pid);
 
 // Every living descendant of pid (children, their children, ...), from one pass
 // over /proc. Zombies are left out.
+// The live (not zombie) children of a process, sorted.
+std::vector<pid_t> ChildPids(pid_t parent);
 std::vector<pid_t> DescendantPids(pid_t pid);
 
 // Open descriptors of pid (entries of /proc/<pid>/fd), or -1.

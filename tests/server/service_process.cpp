@@ -39,6 +39,9 @@ bool ExitedWithin(pid_t pid, std::chrono::milliseconds within, int& status) {
 
 ServiceProcess::~ServiceProcess() {
   if (pid > 0) {
+    // The whole group: pipeline stages left behind by a service that died
+    // would hold its standard error open and the log reader with it.
+    kill(-pid, SIGKILL);
     kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);
   }
@@ -64,6 +67,7 @@ bool StartService(ServiceProcess& service, const std::vector<std::string>& envir
 
   const pid_t pid = fork();
   if (pid == 0) {
+    setpgid(0, 0);  // its own group, so that a test can end it with its stages
     dup2(errPipe[1], STDERR_FILENO);
     execve(argv[0], argv, envp.data());
     _exit(127);
@@ -136,28 +140,6 @@ std::string LogOnceItHas(ServiceProcess& service, const std::string& part, std::
   }
 }
 
-std::vector<pid_t> ChildPids(pid_t parent) {
-  std::vector<pid_t> children;
-  DIR* proc = opendir("/proc");
-  if (proc == nullptr) return children;
-  while (dirent* entry = readdir(proc)) {
-    const pid_t pid = std::atoi(entry->d_name);
-    if (pid <= 0) continue;
-    std::ifstream stat("/proc/" + std::string(entry->d_name) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
-    // "pid (comm) state ppid ...": comm may hold spaces, so read after the last ")".
-    const std::size_t close = text.rfind(')');
-    if (close == std::string::npos) continue;
-    std::istringstream rest(text.substr(close + 1));
-    std::string state;
-    pid_t ppid = 0;
-    rest >> state >> ppid;
-    if (ppid == parent && state != "Z") children.push_back(pid);
-  }
-  closedir(proc);
-  std::sort(children.begin(), children.end());
-  return children;
-}
 
 std::string ProcessName(pid_t pid) {
   std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");

@@ -48,10 +48,6 @@ std::string ServiceLog(ServiceProcess& service);
 std::string LogOnceItHas(ServiceProcess& service, const std::string& part,
                          std::size_t times = 1);
 
-// Pids of the processes whose parent is pid, lowest first (stages are started in
-// pipeline order).
-std::vector<pid_t> ChildPids(pid_t pid);
-
 // The short program name of a running process ("lt-proc"), empty when gone.
 std::string ProcessName(pid_t pid);
 

@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/load/process_usage.h"
 #include "service_process.h"
 #include "translation/translate_line.h"
 
