@@ -759,7 +759,8 @@ int QtToolkit::ShowCursor() {
 }
 
 bool QtToolkit::EndRequested() {
-  if (app_ && !endRequested_) QCoreApplication::processEvents(QEventLoop::AllEvents);
+  // The signal notifier runs inside ProcessOneEvent (or a requester's own
+  // loop); asking needs no event processing of its own.
   return endRequested_;
 }
 

@@ -1,5 +1,7 @@
 #include "server/reply_coding.h"
 
+#include "translation/url_coding.h"
+
 namespace vokabino {
 namespace {
 
@@ -11,22 +13,7 @@ bool IsUnreserved(unsigned char byte) {
 
 }  // namespace
 
-std::string EscapeReplyText(const Text& text) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string escaped;
-  escaped.reserve(text.size() * 3);
-  for (char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (IsUnreserved(byte)) {
-      escaped += c;
-    } else {
-      escaped += '%';
-      escaped += kHex[byte >> 4];
-      escaped += kHex[byte & 0x0F];
-    }
-  }
-  return escaped;
-}
+std::string EscapeReplyText(const Text& text) { return PercentEncode(text, IsUnreserved); }
 
 std::string TranslationReplyBody(const Text& french) {
   return "<translation>" + EscapeReplyText(french) + "</translation>";

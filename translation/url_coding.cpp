@@ -31,13 +31,13 @@ int HexDigitValue(unsigned char byte) {
 
 }  // namespace
 
-Text UrlEncode(const Text& text) {
+Text PercentEncode(const Text& text, bool (*keep)(unsigned char byte)) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   Text encoded;
   encoded.reserve(text.size());
   for (char c : text) {
     const auto byte = static_cast<unsigned char>(c);
-    if (PassesThrough(byte)) {
+    if (keep(byte)) {
       encoded += c;
     } else {
       encoded += '%';
@@ -47,6 +47,8 @@ Text UrlEncode(const Text& text) {
   }
   return encoded;
 }
+
+Text UrlEncode(const Text& text) { return PercentEncode(text, PassesThrough); }
 
 Text UrlDecode(const Text& text) {
   Text decoded;

@@ -11,6 +11,10 @@ namespace vokabino {
 // hexadecimal digits. Reserved characters such as "&" are deliberately not escaped.
 Text UrlEncode(const Text& text);
 
+// Copies the bytes for which keep holds and writes every other byte as "%" with
+// two upper-case hexadecimal digits. UrlEncode is this with its pass-through set.
+Text PercentEncode(const Text& text, bool (*keep)(unsigned char byte));
+
 // Turns "+" into a space and "%" with two hexadecimal digits (either case) into
 // that byte. A "%" without two hexadecimal digits after it ends the result there
 // (it and the rest are dropped); "%00" ends it too, since a Text holds no zero byte.
